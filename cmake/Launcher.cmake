@@ -1,0 +1,38 @@
+# The Windows side: the thin layer over Win32, the launcher executable with
+# its resources, and a twin with a malformed form description for the tests.
+
+add_library(launcher_win STATIC
+    shell/form_runtime.cpp
+    shell/form_window.cpp
+    shell/gbk_text.cpp
+    shell/icon_from_file.cpp
+    shell/launcher_handlers.cpp
+    shell/notify_development_host.cpp
+    shell/window_transparency.cpp
+)
+target_link_libraries(launcher_win PUBLIC launcher_rules ole32 oleaut32 uuid user32 gdi32 shell32 comctl32)
+target_compile_definitions(launcher_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+launcher_warnings(launcher_win)
+
+# Statically linked, and without a link timestamp, so the same source gives
+# the same bytes.
+function(launcher_executable target form_file)
+    set(LAUNCHER_ICON_FILE "${PROJECT_SOURCE_DIR}/resources/launcher.ico")
+    set(LAUNCHER_FORM_FILE "${form_file}")
+    configure_file(${PROJECT_SOURCE_DIR}/resources/launcher.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc @ONLY)
+    add_executable(${target} WIN32 shell/launcher_main.cpp ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+    target_link_libraries(${target} PRIVATE launcher_win)
+    launcher_warnings(${target})
+    set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/${target}.rc PROPERTIES
+        OBJECT_DEPENDS "${LAUNCHER_ICON_FILE};${form_file}")
+    if(MSVC)
+        target_link_options(${target} PRIVATE /Brepro)
+        target_compile_options(${target} PRIVATE /Brepro)
+    else()
+        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -s
+            -Wl,--no-insert-timestamp)
+    endif()
+endfunction()
+
+launcher_executable(Launcher ${PROJECT_SOURCE_DIR}/shell/MainWindow.form)
+set_target_properties(Launcher PROPERTIES OUTPUT_NAME Launcher)

@@ -1,0 +1,85 @@
+// A loaded form window: builds itself and its units from the form model in a
+// fixed order, handles the window-level keys, and tears down through
+// WM_DESTROY and WM_NCDESTROY. The window procedure binds this object at
+// WM_NCCREATE and unbinds it at WM_NCDESTROY, so no message reaches it dead.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/control_unit.h"
+#include "shell/form_model.h"
+#include "shell/win_handles.h"
+
+namespace shell {
+
+class FormRuntime;
+
+// The window's class, registered by the runtime.
+inline constexpr wchar_t kFormWindowClass[] = L"KorvFormWindow";
+
+// Menu entries are identified by this plus their position among the menu units.
+inline constexpr UINT_PTR kFirstMenuCommand = 20000;
+
+class FormWindow {
+public:
+    FormWindow(FormRuntime& runtime, const FormModel& form);
+    ~FormWindow();
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    static bool RegisterWindowClass(HINSTANCE instance);
+
+    bool Load(std::string& error);
+    bool Alive() const { return window_ != nullptr; }
+    HWND Handle() const { return window_; }
+    const std::string& Name() const { return form_.window.name; }
+
+    // The visible property: false hides with SW_HIDE, true shows with SW_SHOW.
+    void SetVisible(bool visible);
+    bool Visible() const { return visible_; }
+
+    // Returns at once; the window goes when the loop delivers the request.
+    void RequestDestroy();
+
+    // The window's look at a key message before dispatch; true when taken.
+    bool PreTranslate(MSG& message);
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool BuildMenuBar();
+    UINT_PTR MenuCommandId(std::size_t unitIndex) const;
+    bool CreateFrame(std::string& error);
+    void SetIcons();
+    bool CreateControls(std::string& error);
+    void StackControls();
+    void BuildTabOrder();
+    void Raise(std::string_view event, const EventArgs& args = {}) const;
+    ControlUnit* FocusedUnit() const;
+    void MoveFocus(const ControlUnit& from, bool forward);
+    ControlUnit* UnitOf(HWND control) const;
+    void OnDestroy();
+    void OnFinalDestroy();
+
+    FormRuntime& runtime_;
+    const FormModel& form_;
+    HWND window_ = nullptr;
+    bool visible_ = false;
+    bool destroyRequested_ = false;
+    UniqueMenu menuBar_;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
+    struct LiveControl {
+        const UnitModel* unit = nullptr;
+        std::unique_ptr<ControlUnit> control;
+    };
+    std::vector<LiveControl> controls_;  // in creation order: the stored order reversed
+    std::vector<ControlUnit*> tabOrder_;
+};
+
+}  // namespace shell

@@ -1,0 +1,162 @@
+#include "shell/form_model.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/case_name.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace shell {
+namespace {
+
+const UnitKindSchema kTestButton{
+    "TestBtn",
+    WithGenericProperties({
+        {"标题", "caption", PropertyType::Text, std::string()},
+        {"颜色", "colour", PropertyType::Colour, 0xFF000000LL},
+        {"风格", "style", PropertyType::Choice, 0LL, 3},
+    }),
+    {"被单击"},
+};
+
+std::optional<std::string> Identity(std::string_view text) { return std::string(text); }
+
+FormModelResult Read(const std::string& text, const HandlerTable& handlers,
+                     const TextConverter& convert = Identity) {
+    const FormParseResult parsed = ParseFormDescription(text);
+    EXPECT_TRUE(parsed.description.has_value()) << Describe(parsed.error);
+    if (!parsed.description) return {};
+    return ReadFormModel(*parsed.description, {&kTestButton}, handlers, convert);
+}
+
+TEST(ReadFormModel, FillsPropertiesByNumberWithDefaults) {
+    HandlerTable handlers;
+    const FormModelResult result = Read(
+        "window W\n  width = 1029\n  标题 = \"T\"\n"
+        "control B : TestBtn\n  left = 976\n  colour = 0x00FF8080\n  style = 2\n  TabIndex = 3\n",
+        handlers);
+    ASSERT_TRUE(result.model.has_value()) << Describe(result.error);
+    const UnitModel& window = result.model->window;
+    EXPECT_EQ(window.Integer(kWidth), 1029);
+    EXPECT_EQ(window.Text(kWindowCaption), "T");  // the Chinese name reaches the same property
+    EXPECT_TRUE(window.Truth(kVisible));           // a default
+    EXPECT_EQ(window.Integer(kWindowBorder), kBorderSizable);
+
+    const UnitModel& button = result.model->units.at(0);
+    EXPECT_EQ(button.schema, &kTestButton);
+    EXPECT_EQ(button.Integer(kLeft), 976);
+    EXPECT_EQ(button.Integer(kFirstOwnProperty + 1), 0x00FF8080);
+    EXPECT_EQ(button.Integer(kFirstOwnProperty + 2), 2);
+    EXPECT_EQ(button.Text(kTag), "");
+    EXPECT_TRUE(button.tabStop);
+    EXPECT_EQ(button.tabIndex, 3);
+}
+
+TEST(ReadFormModel, BindsHandlersByNameAndRaisesThem) {
+    HandlerTable handlers;
+    int clicks = 0;
+    int trayKind = 0;
+    handlers.Add("Click", [&](const EventArgs&) { ++clicks; });
+    handlers.Add("Tray", [&](const EventArgs& args) { trayKind = args.integer; });
+    handlers.Add("NotBuiltYet", nullptr);
+    const FormModelResult result = Read(
+        "window W\n  on TrayEvent = Tray\n  on Created = NotBuiltYet\n"
+        "control B : TestBtn\n  on 被单击 = Click\n",
+        handlers);
+    ASSERT_TRUE(result.model.has_value()) << Describe(result.error);
+
+    result.model->units[0].Raise(0);
+    result.model->units[0].Raise(0);
+    result.model->window.Raise(*WindowSchema().FindEvent("TrayEvent"), {3});
+    result.model->window.Raise(*WindowSchema().FindEvent("Created"));  // named, nothing to run
+    result.model->window.Raise(99);                                      // no such event
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(trayKind, 3);
+}
+
+TEST(ReadFormModel, ConvertsTextsAndReportsUnconvertibleOnes) {
+    HandlerTable handlers;
+    const TextConverter upper = [](std::string_view text) -> std::optional<std::string> {
+        if (text == "bad") return std::nullopt;
+        return "<" + std::string(text) + ">";
+    };
+    const FormModelResult good = Read("window W\n  caption = \"T\"\n", handlers, upper);
+    ASSERT_TRUE(good.model.has_value());
+    EXPECT_EQ(good.model->window.Text(kWindowCaption), "<T>");
+
+    const FormModelResult bad = Read("window W\n\n  caption = \"bad\"\n", handlers, upper);
+    EXPECT_FALSE(bad.model.has_value());
+    EXPECT_EQ(bad.error.line, 3);
+}
+
+struct ModelErrorCase {
+    const char* name;
+    const char* text;
+    int line;
+};
+
+class ReadFormModelRejects : public testing::TestWithParam<ModelErrorCase> {};
+
+TEST_P(ReadFormModelRejects, NamesTheLine) {
+    HandlerTable handlers;
+    handlers.Add("Known", nullptr);
+    const FormModelResult result = Read(GetParam().text, handlers);
+    EXPECT_FALSE(result.model.has_value()) << GetParam().name;
+    EXPECT_EQ(result.error.line, GetParam().line) << GetParam().name << ": " << Describe(result.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, ReadFormModelRejects,
+    testing::Values(
+        ModelErrorCase{"unknown kind", "window W\ncontrol B : Nope\n", 2},
+        ModelErrorCase{"unknown property", "window W\n  widht = 3\n", 2},
+        ModelErrorCase{"text for a number", "window W\n  width = \"3\"\n", 2},
+        ModelErrorCase{"number for a truth", "window W\n  visible = 1\n", 2},
+        ModelErrorCase{"word for a text", "window W\n  caption = Title\n", 2},
+        ModelErrorCase{"choice out of range", "window W\n  border = 3\n", 2},
+        ModelErrorCase{"negative choice", "window W\n  border = -1\n", 2},
+        ModelErrorCase{"colour too large", "window W\ncontrol B : TestBtn\n  colour = 0x100000000\n", 3},
+        ModelErrorCase{"negative colour", "window W\ncontrol B : TestBtn\n  colour = -1\n", 3},
+        ModelErrorCase{"TabStop on the window", "window W\n  TabStop = yes\n", 2},
+        ModelErrorCase{"TabStop not a truth", "window W\ncontrol B : TestBtn\n  TabStop = 1\n", 3},
+        ModelErrorCase{"TabIndex not a number", "window W\ncontrol B : TestBtn\n  TabIndex = no\n", 3},
+        ModelErrorCase{"unknown event", "window W\n  on Clicked = Known\n", 2},
+        ModelErrorCase{"unknown handler", "window W\n  on Created = Unknown\n", 2},
+        ModelErrorCase{"menu event on a window", "window W\n  on 被选择 = Known\n", 2}), CaseName());
+
+std::string ReadFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(LauncherForm, DescribesMainWindow) {
+    HandlerTable handlers;
+    for (const char* name : {"MakeTranslucent", "ShowTrayMenu", "RestoreWindow", "ExitLauncher"}) {
+        handlers.Add(name, nullptr);
+    }
+    const FormParseResult parsed = ParseFormDescription(ReadFile(LAUNCHER_FORM_FILE));
+    ASSERT_TRUE(parsed.description.has_value()) << Describe(parsed.error);
+    const FormModelResult result = ReadFormModel(*parsed.description, {}, handlers, Identity);
+    ASSERT_TRUE(result.model.has_value()) << Describe(result.error);
+
+    const UnitModel& window = result.model->window;
+    EXPECT_EQ(result.model->window.name, "MainWindow");
+    EXPECT_EQ(window.Text(kWindowCaption), "Korvessa登录器    ");
+    EXPECT_EQ(window.Integer(kWidth), 1029);
+    EXPECT_EQ(window.Integer(kHeight), 630);
+    EXPECT_EQ(window.Integer(kWindowBorder), kBorderFixed);
+    EXPECT_FALSE(window.Truth(kWindowMaxButton));
+    EXPECT_TRUE(window.Truth(kWindowMinButton));
+    EXPECT_TRUE(window.Truth(kWindowEscCloses));
+    EXPECT_EQ(window.Integer(kWindowPosition), 1);
+
+    std::vector<std::string> menus;
+    for (const UnitModel& unit : result.model->units) {
+        if (unit.section == SectionKind::Menu) menus.push_back(unit.name + "/" + std::to_string(unit.Integer(kMenuLevel)));
+    }
+    EXPECT_EQ(menus, (std::vector<std::string>{"TrayMenu/0", "RestoreItem/1", "ExitItem/1"}));
+}
+
+}  // namespace
+}  // namespace shell
