@@ -8,9 +8,10 @@ add_library(launcher_win STATIC
     shell/icon_from_file.cpp
     shell/launcher_handlers.cpp
     shell/notify_development_host.cpp
+    shell/super_button.cpp
     shell/window_transparency.cpp
 )
-target_link_libraries(launcher_win PUBLIC launcher_rules ole32 oleaut32 uuid user32 gdi32 shell32 comctl32)
+target_link_libraries(launcher_win PUBLIC launcher_rules ole32 oleaut32 uuid user32 gdi32 shell32 comctl32 winmm msimg32)
 target_compile_definitions(launcher_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 launcher_warnings(launcher_win)
 

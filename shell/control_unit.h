@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "shell/form_model.h"
 
@@ -17,6 +18,11 @@ public:
     virtual ~ControlUnit() = default;
 
     virtual HWND Window() const = 0;
+
+    // Numbered properties, as the kind's schema lists them; a write that does
+    // not fit the property is refused.
+    virtual std::optional<PropertyValue> Property(std::size_t number) const = 0;
+    virtual bool SetProperty(std::size_t number, const PropertyValue& value) = 0;
 
     // A kind that wants a key for itself takes it before the window does.
     virtual bool ClaimsKey(const MSG&) const { return false; }

@@ -275,11 +275,10 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_COMMAND:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM: {
-        const HWND control = message == WM_COMMAND ? reinterpret_cast<HWND>(lParam)
-                             : message == WM_DRAWITEM ? reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem
-                                                      : nullptr;
+    case WM_CTLCOLORBTN:
+    case WM_DRAWITEM: {
+        const HWND control = message == WM_DRAWITEM ? reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem
+                                                    : reinterpret_cast<HWND>(lParam);
         LRESULT result = 0;
         if (ControlUnit* unit = UnitOf(control); unit != nullptr && unit->Reflect(message, wParam, lParam, result)) {
             return result;

@@ -13,8 +13,11 @@ void MakeTranslucent(FormRuntime& runtime) {
 HandlerTable LauncherHandlers(FormRuntime& runtime) {
     HandlerTable handlers;
     handlers.Add("MakeTranslucent", [&runtime](const EventArgs&) { MakeTranslucent(runtime); });
-    // Named in the form description; their routines come with the tray.
-    for (const char* name : {"ShowTrayMenu", "RestoreWindow", "ExitLauncher"}) handlers.Add(name, nullptr);
+    // Named in the form description; their routines come with the game view and the tray.
+    for (const char* name : {"ShowTrayMenu", "RestoreWindow", "ExitLauncher", "HideToTray", "TrimWorkingSet",
+                             "RefreshGame", "ReturnToGame", "VisitOfficialSite"}) {
+        handlers.Add(name, nullptr);
+    }
     return handlers;
 }
 

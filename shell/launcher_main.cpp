@@ -7,12 +7,16 @@
 #include "shell/form_window.h"
 #include "shell/launcher_handlers.h"
 #include "shell/notify_development_host.h"
+#include "shell/super_button.h"
+#include "shell/super_button_schema.h"
 
 namespace {
 
 constexpr int kFatalExitCode = -1;
 
-std::vector<shell::ControlKind> LauncherControlKinds() { return {}; }
+std::vector<shell::ControlKind> LauncherControlKinds() {
+    return {{&shell::SuperButtonSchema(), &shell::SuperButton::Create}};
+}
 
 int RunLauncher(HINSTANCE instance) {
     shell::FormRuntime runtime(instance, LauncherControlKinds());

@@ -1,4 +1,5 @@
 #include "shell/form_model.h"
+#include "shell/super_button_schema.h"
 
 #include <gtest/gtest.h>
 
@@ -132,12 +133,14 @@ std::string ReadFile(const char* path) {
 
 TEST(LauncherForm, DescribesMainWindow) {
     HandlerTable handlers;
-    for (const char* name : {"MakeTranslucent", "ShowTrayMenu", "RestoreWindow", "ExitLauncher"}) {
-        handlers.Add(name, nullptr);
+    std::string ran;
+    for (const char* name : {"MakeTranslucent", "ShowTrayMenu", "RestoreWindow", "ExitLauncher", "HideToTray",
+                             "TrimWorkingSet", "RefreshGame", "ReturnToGame", "VisitOfficialSite"}) {
+        handlers.Add(name, [&ran, name](const EventArgs&) { ran = name; });
     }
     const FormParseResult parsed = ParseFormDescription(ReadFile(LAUNCHER_FORM_FILE));
     ASSERT_TRUE(parsed.description.has_value()) << Describe(parsed.error);
-    const FormModelResult result = ReadFormModel(*parsed.description, {}, handlers, Identity);
+    const FormModelResult result = ReadFormModel(*parsed.description, {&SuperButtonSchema()}, handlers, Identity);
     ASSERT_TRUE(result.model.has_value()) << Describe(result.error);
 
     const UnitModel& window = result.model->window;
@@ -150,6 +153,57 @@ TEST(LauncherForm, DescribesMainWindow) {
     EXPECT_TRUE(window.Truth(kWindowMinButton));
     EXPECT_TRUE(window.Truth(kWindowEscCloses));
     EXPECT_EQ(window.Integer(kWindowPosition), 1);
+
+    // The stored order is the stacking order, top first.
+    struct Row {
+        const char* name;
+        long long left;
+        const char* caption;
+        const char* clicked;
+    };
+    const Row buttons[] = {{"超级按钮5", 976, "返回游戏", "ReturnToGame"},
+                           {"超级按钮4", 928, "访问官网", "VisitOfficialSite"},
+                           {"超级按钮3", 784, "内存优化", "TrimWorkingSet"},
+                           {"超级按钮2", 880, "托盘挂机", "HideToTray"},
+                           {"超级按钮1", 832, "刷新游戏", "RefreshGame"}};
+    std::vector<const UnitModel*> controls;
+    for (const UnitModel& unit : result.model->units) {
+        if (unit.section == SectionKind::Control) controls.push_back(&unit);
+    }
+    ASSERT_EQ(controls.size(), std::size(buttons));
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const UnitModel& button = *controls[i];
+        SCOPED_TRACE(button.name);
+        EXPECT_EQ(button.name, buttons[i].name);
+        EXPECT_EQ(button.properties.size(), 35u);
+        EXPECT_EQ(button.Integer(kLeft), buttons[i].left);
+        EXPECT_EQ(button.Integer(kTop), 0);
+        EXPECT_EQ(button.Integer(kWidth), 48);
+        EXPECT_EQ(button.Integer(kHeight), 16);
+        EXPECT_EQ(button.Text(kCaption), buttons[i].caption);
+        EXPECT_EQ(button.Integer(kBtnStyle), 2);
+        EXPECT_EQ(button.Integer(kFgColorOut), 0x00FF8080);
+        EXPECT_EQ(button.Integer(kBkColorOut), 0x00FFFFFF);
+        EXPECT_EQ(button.Integer(kFgColorIn), 0x00FF8080);
+        EXPECT_EQ(button.Integer(kBkColorIn), 0x00FFFFFF);
+        EXPECT_EQ(button.Integer(kFgColorFocus), 0x00FF0090);
+        EXPECT_EQ(button.Integer(kBkColorFocus), 0x00F0F0F0);
+        EXPECT_FALSE(button.Truth(kDrawFocus));
+        EXPECT_FALSE(button.Truth(kDefaultColor));
+        EXPECT_EQ(button.Text(kToolTip), "");
+        EXPECT_EQ(button.Text(kFont), "");
+        EXPECT_TRUE(button.tabStop);
+        EXPECT_TRUE(button.Truth(kVisible));
+        EXPECT_FALSE(button.Truth(kDisabled));
+        button.Raise(kClickedEvent);
+        EXPECT_EQ(ran, buttons[i].clicked);
+    }
+
+    ran.clear();
+    window.Raise(*WindowSchema().FindEvent("Created"));
+    EXPECT_EQ(ran, "MakeTranslucent");
+    window.Raise(*WindowSchema().FindEvent("TrayEvent"), {1});
+    EXPECT_EQ(ran, "ShowTrayMenu");
 
     std::vector<std::string> menus;
     for (const UnitModel& unit : result.model->units) {
