@@ -8,8 +8,13 @@ add_library(launcher_win STATIC
     shell/icon_from_file.cpp
     shell/launcher_handlers.cpp
     shell/notify_development_host.cpp
+    shell/popup_menu.cpp
     shell/super_button.cpp
     shell/window_transparency.cpp
+    memtrim/trim_working_set.cpp
+    tray/tray_handlers.cpp
+    tray/tray_icon.cpp
+    tray/tray_menu.cpp
 )
 target_link_libraries(launcher_win PUBLIC launcher_rules ole32 oleaut32 uuid user32 gdi32 shell32 comctl32 winmm msimg32)
 target_compile_definitions(launcher_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)

@@ -6,6 +6,8 @@
 #include "shell/gbk_text.h"
 #include "shell/icon_from_file.h"
 #include "shell/keyboard_rule.h"
+#include "shell/popup_menu.h"
+#include "tray/tray_rules.h"
 #include "shell/window_geometry.h"
 
 namespace shell {
@@ -35,7 +37,11 @@ bool ModifierDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) !=
 
 }  // namespace
 
-FormWindow::FormWindow(FormRuntime& runtime, const FormModel& form) : runtime_(runtime), form_(form) {}
+FormWindow::FormWindow(FormRuntime& runtime, const FormModel& form) : runtime_(runtime), form_(form) {
+    for (const UnitModel& unit : form_.units) {
+        if (unit.section == SectionKind::Menu) menuUnits_.push_back(&unit);
+    }
+}
 
 FormWindow::~FormWindow() {
     if (window_ != nullptr) DestroyWindow(window_);
@@ -77,27 +83,18 @@ bool FormWindow::Load(std::string& error) {
 }
 
 bool FormWindow::BuildMenuBar() {
+    // Only visible top-level menus and their entries go into the bar.
     menuBar_.Reset(CreateMenu());
     if (!menuBar_) return false;
-    const auto& units = form_.units;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const UnitModel& menu = units[i];
-        if (menu.section != SectionKind::Menu || menu.Integer(kMenuLevel) != 0 || !menu.Truth(kMenuVisible)) continue;
-        UniqueMenu popup(CreatePopupMenu());
+    const std::vector<MenuUnitView> views = MenuViews();
+    for (std::size_t i = 0; i < views.size(); ++i) {
+        if (views[i].level != 0 || !views[i].visible) continue;
+        const auto entries = BuildPopup(views, i);
+        UniqueMenu popup = CreatePopupFrom(entries.value_or(std::vector<PopupEntry>()));
         if (!popup) return false;
-        for (std::size_t j = i + 1; j < units.size() && units[j].section == SectionKind::Menu &&
-                                    units[j].Integer(kMenuLevel) > 0;
-             ++j) {
-            const UnitModel& entry = units[j];
-            if (!entry.Truth(kMenuVisible)) continue;
-            UINT flags = MF_STRING;
-            if (entry.Truth(kMenuDisabled)) flags |= MF_GRAYED;
-            if (entry.Truth(kMenuChecked)) flags |= MF_CHECKED;
-            AppendMenuW(popup.Get(), flags, MenuCommandId(j), WideFromGbk(entry.Text(kMenuCaption)).c_str());
-        }
         UINT flags = MF_POPUP | MF_STRING;
-        if (menu.Truth(kMenuDisabled)) flags |= MF_GRAYED;
-        const std::wstring caption = WideFromGbk(menu.Text(kMenuCaption));
+        if (views[i].disabled) flags |= MF_GRAYED;
+        const std::wstring caption = WideFromGbk(views[i].caption);
         if (AppendMenuW(menuBar_.Get(), flags, reinterpret_cast<UINT_PTR>(popup.Get()), caption.c_str())) {
             popup.Release();  // the bar owns it now
         }
@@ -105,12 +102,31 @@ bool FormWindow::BuildMenuBar() {
     return true;
 }
 
-UINT_PTR FormWindow::MenuCommandId(std::size_t unitIndex) const {
-    std::size_t position = 0;
-    for (std::size_t i = 0; i < unitIndex; ++i) {
-        if (form_.units[i].section == SectionKind::Menu) ++position;
+std::vector<MenuUnitView> FormWindow::MenuViews() const {
+    std::vector<MenuUnitView> views;
+    for (const UnitModel* menu : menuUnits_) {
+        views.push_back({menu->Text(kMenuCaption), menu->Integer(kMenuLevel), menu->Truth(kMenuVisible),
+                         menu->Truth(kMenuDisabled), menu->Truth(kMenuChecked)});
     }
-    return kFirstMenuCommand + position;
+    return views;
+}
+
+std::optional<std::size_t> FormWindow::MenuPosition(std::string_view name) const {
+    for (std::size_t i = 0; i < menuUnits_.size(); ++i) {
+        if (menuUnits_[i]->name == name) return i;
+    }
+    return std::nullopt;
+}
+
+void FormWindow::OnMenuCommand(unsigned commandId) const {
+    if (const auto position = MenuPositionOf(commandId, menuUnits_.size())) menuUnits_[*position]->Raise(0);
+}
+
+ControlUnit* FormWindow::Unit(std::string_view name) const {
+    for (const LiveControl& live : controls_) {
+        if (live.unit->name == name) return live.control.get();
+    }
+    return nullptr;
 }
 
 bool FormWindow::CreateFrame(std::string& error) {
@@ -126,6 +142,7 @@ bool FormWindow::CreateFrame(std::string& error) {
     const HWND created = CreateWindowExW(exStyle, kFormWindowClass, title.c_str(), FrameStyle(window), place.x, place.y,
                                          width, height, nullptr, menuBar_.Get(), runtime_.Instance(), this);
     if (created == nullptr) return error = "cannot create the window '" + Name() + "'", false;
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
     RECT rect = {};
     GetWindowRect(window_, &rect);
@@ -274,7 +291,15 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(window_);
         return 0;
     case WM_QUERYENDSESSION: return TRUE;
+    case tray::kTrayCallbackMessage:
+        if (const auto kind = tray::TrayEventKind(static_cast<unsigned>(lParam))) Raise("TrayEvent", {*kind});
+        return 0;
     case WM_COMMAND:
+        if (lParam == 0) {
+            OnMenuCommand(LOWORD(wParam));
+            return 0;
+        }
+        [[fallthrough]];
     case WM_CTLCOLORBTN:
     case WM_DRAWITEM: {
         const HWND control = message == WM_DRAWITEM ? reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem
@@ -291,7 +316,9 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnFinalDestroy();
         return result;
     }
-    default: break;
+    default:
+        if (message == taskbarCreated_ && taskbarCreated_ != 0) tray_.Restore(window_);
+        break;
     }
     return DefWindowProcW(window_, message, wParam, lParam);
 }
@@ -300,6 +327,7 @@ void FormWindow::OnDestroy() {
     Raise("Destroying");
     SetMenu(window_, nullptr);
     menuBar_.Reset();
+    tray_.Remove(window_);
 }
 
 void FormWindow::OnFinalDestroy() {

@@ -12,7 +12,9 @@
 
 #include "shell/control_unit.h"
 #include "shell/form_model.h"
+#include "shell/menu_rules.h"
 #include "shell/win_handles.h"
+#include "tray/tray_icon.h"
 
 namespace shell {
 
@@ -21,8 +23,6 @@ class FormRuntime;
 // The window's class, registered by the runtime.
 inline constexpr wchar_t kFormWindowClass[] = L"KorvFormWindow";
 
-// Menu entries are identified by this plus their position among the menu units.
-inline constexpr UINT_PTR kFirstMenuCommand = 20000;
 
 class FormWindow {
 public:
@@ -48,12 +48,22 @@ public:
     // The window's look at a key message before dispatch; true when taken.
     bool PreTranslate(MSG& message);
 
+    // A control unit of this window by its name.
+    ControlUnit* Unit(std::string_view name) const;
+
+    // The menu units, in stored order, and the position of one of them.
+    std::vector<MenuUnitView> MenuViews() const;
+    std::optional<std::size_t> MenuPosition(std::string_view name) const;
+
+    // The window's notification-area icon.
+    tray::TrayIcon& Tray() { return tray_; }
+
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     bool BuildMenuBar();
-    UINT_PTR MenuCommandId(std::size_t unitIndex) const;
+    void OnMenuCommand(unsigned commandId) const;
     bool CreateFrame(std::string& error);
     void SetIcons();
     bool CreateControls(std::string& error);
@@ -80,6 +90,9 @@ private:
     };
     std::vector<LiveControl> controls_;  // in creation order: the stored order reversed
     std::vector<ControlUnit*> tabOrder_;
+    std::vector<const UnitModel*> menuUnits_;  // in stored order
+    tray::TrayIcon tray_;
+    UINT taskbarCreated_ = 0;  // broadcast when the shell's notification area is new
 };
 
 }  // namespace shell

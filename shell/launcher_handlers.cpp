@@ -3,6 +3,8 @@
 #include "shell/form_runtime.h"
 #include "shell/form_window.h"
 #include "shell/window_transparency.h"
+#include "memtrim/trim_working_set.h"
+#include "tray/tray_handlers.h"
 
 namespace shell {
 
@@ -13,9 +15,14 @@ void MakeTranslucent(FormRuntime& runtime) {
 HandlerTable LauncherHandlers(FormRuntime& runtime) {
     HandlerTable handlers;
     handlers.Add("MakeTranslucent", [&runtime](const EventArgs&) { MakeTranslucent(runtime); });
-    // Named in the form description; their routines come with the game view and the tray.
-    for (const char* name : {"ShowTrayMenu", "RestoreWindow", "ExitLauncher", "HideToTray", "TrimWorkingSet",
-                             "RefreshGame", "ReturnToGame", "VisitOfficialSite"}) {
+    // The tray event's kind does not matter: every kind opens the same menu.
+    handlers.Add("ShowTrayMenu", [&runtime](const EventArgs&) { tray::ShowTrayMenu(runtime); });
+    handlers.Add("HideToTray", [&runtime](const EventArgs&) { tray::HideToTray(runtime); });
+    handlers.Add("RestoreWindow", [&runtime](const EventArgs&) { tray::RestoreWindow(runtime); });
+    handlers.Add("ExitLauncher", [&runtime](const EventArgs&) { tray::ExitLauncher(runtime); });
+    handlers.Add("TrimWorkingSet", [](const EventArgs&) { memtrim::TrimWorkingSet(); });
+    // Named in the form description; their routines come with the game view.
+    for (const char* name : {"RefreshGame", "ReturnToGame", "VisitOfficialSite"}) {
         handlers.Add(name, nullptr);
     }
     return handlers;
