@@ -3,6 +3,7 @@
 #include "shell/form_runtime.h"
 #include "shell/form_window.h"
 #include "shell/window_transparency.h"
+#include "gameview/game_view_handlers.h"
 #include "memtrim/trim_working_set.h"
 #include "tray/tray_handlers.h"
 
@@ -21,10 +22,9 @@ HandlerTable LauncherHandlers(FormRuntime& runtime) {
     handlers.Add("RestoreWindow", [&runtime](const EventArgs&) { tray::RestoreWindow(runtime); });
     handlers.Add("ExitLauncher", [&runtime](const EventArgs&) { tray::ExitLauncher(runtime); });
     handlers.Add("TrimWorkingSet", [](const EventArgs&) { memtrim::TrimWorkingSet(); });
-    // Named in the form description; their routines come with the game view.
-    for (const char* name : {"RefreshGame", "ReturnToGame", "VisitOfficialSite"}) {
-        handlers.Add(name, nullptr);
-    }
+    handlers.Add("RefreshGame", [&runtime](const EventArgs&) { gameview::RefreshGame(runtime); });
+    handlers.Add("ReturnToGame", [&runtime](const EventArgs&) { gameview::ReturnToGame(runtime); });
+    handlers.Add("VisitOfficialSite", [&runtime](const EventArgs&) { gameview::VisitOfficialSite(runtime); });
     return handlers;
 }
 

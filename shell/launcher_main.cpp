@@ -3,6 +3,8 @@
 // the event loop. A fatal error is reported once, here, and ends with -1.
 #include <windows.h>
 
+#include "gameview/html_viewer.h"
+#include "gameview/html_viewer_schema.h"
 #include "shell/form_runtime.h"
 #include "shell/form_window.h"
 #include "shell/launcher_handlers.h"
@@ -15,7 +17,8 @@ namespace {
 constexpr int kFatalExitCode = -1;
 
 std::vector<shell::ControlKind> LauncherControlKinds() {
-    return {{&shell::SuperButtonSchema(), &shell::SuperButton::Create}};
+    return {{&shell::SuperButtonSchema(), &shell::SuperButton::Create},
+            {&gameview::HtmlViewerSchema(), &gameview::HtmlViewer::Create}};
 }
 
 int RunLauncher(HINSTANCE instance) {

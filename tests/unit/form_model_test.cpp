@@ -1,4 +1,5 @@
 #include "shell/form_model.h"
+#include "gameview/html_viewer_schema.h"
 #include "shell/super_button_schema.h"
 
 #include <gtest/gtest.h>
@@ -140,7 +141,8 @@ TEST(LauncherForm, DescribesMainWindow) {
     }
     const FormParseResult parsed = ParseFormDescription(ReadFile(LAUNCHER_FORM_FILE));
     ASSERT_TRUE(parsed.description.has_value()) << Describe(parsed.error);
-    const FormModelResult result = ReadFormModel(*parsed.description, {&SuperButtonSchema()}, handlers, Identity);
+    const std::vector<const UnitKindSchema*> kinds = {&SuperButtonSchema(), &gameview::HtmlViewerSchema()};
+    const FormModelResult result = ReadFormModel(*parsed.description, kinds, handlers, Identity);
     ASSERT_TRUE(result.model.has_value()) << Describe(result.error);
 
     const UnitModel& window = result.model->window;
@@ -170,8 +172,9 @@ TEST(LauncherForm, DescribesMainWindow) {
     for (const UnitModel& unit : result.model->units) {
         if (unit.section == SectionKind::Control) controls.push_back(&unit);
     }
-    ASSERT_EQ(controls.size(), std::size(buttons));
-    for (std::size_t i = 0; i < controls.size(); ++i) {
+    // The five buttons, then the game view at the bottom of the stack.
+    ASSERT_EQ(controls.size(), std::size(buttons) + 1);
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
         const UnitModel& button = *controls[i];
         SCOPED_TRACE(button.name);
         EXPECT_EQ(button.name, buttons[i].name);
@@ -198,6 +201,26 @@ TEST(LauncherForm, DescribesMainWindow) {
         button.Raise(kClickedEvent);
         EXPECT_EQ(ran, buttons[i].clicked);
     }
+
+    const UnitModel& view = *controls.back();
+    EXPECT_EQ(view.name, "超文本浏览框1");
+    EXPECT_EQ(view.schema, &gameview::HtmlViewerSchema());
+    EXPECT_EQ(view.properties.size(), 14u);
+    EXPECT_EQ(view.Integer(kLeft), 0);
+    EXPECT_EQ(view.Integer(kTop), 0);
+    EXPECT_EQ(view.Integer(kWidth), 1024);
+    EXPECT_EQ(view.Integer(kHeight), 624);
+    EXPECT_TRUE(view.Truth(kVisible));
+    EXPECT_FALSE(view.Truth(kDisabled));
+    EXPECT_TRUE(view.tabStop);
+    EXPECT_EQ(view.tabIndex, controls.front()->tabIndex);  // one key for all, ties in reverse stored order
+    EXPECT_EQ(view.Integer(gameview::kFontSize), 2);
+    EXPECT_TRUE(view.Truth(gameview::kOffline));
+    EXPECT_FALSE(view.Truth(gameview::kSilent));
+    EXPECT_EQ(view.Text(gameview::kUrl), LAUNCHER_START_PAGE);  // the build's start page, filled in
+    ran.clear();
+    for (std::size_t event = 0; event < gameview::kHtmlViewerEventCount; ++event) view.Raise(event);
+    EXPECT_EQ(ran, "");  // the launcher binds none of the view's events
 
     ran.clear();
     window.Raise(*WindowSchema().FindEvent("Created"));

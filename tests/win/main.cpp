@@ -1,0 +1,3 @@
+#include "tests/win/check.h"
+
+int main() { return wintest::RunAll(); }
