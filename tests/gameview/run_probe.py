@@ -2,10 +2,11 @@
 """Runs html_viewer_probe.exe under Wine against a loopback HTTP server.
 
 The server answers every GET with a small page titled after its path (the
-/slow ones three seconds late) and
-appends each request path to a log file, one line each, which the probe
-reads (through Wine's Z: drive) to wait for what reached the network.
-Without a DISPLAY the probe gets an Xvfb screen of its own.
+/slow ones three seconds late) and appends each request path to a log file,
+one line each, which the probe reads (through Wine's Z: drive) to wait for
+what reached the network. A second server on port 80, when it can be had,
+stands for a bare host name and logs "bare /path". Without a DISPLAY the
+probe gets an Xvfb screen of its own.
 
     run_probe.py --probe build/mingw-release/tests/gameview/html_viewer_probe.exe
 """
