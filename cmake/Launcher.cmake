@@ -56,3 +56,9 @@ add_test(NAME build.icon_matches_generator
 add_test(NAME build.exe_is_reproducible
     COMMAND bash ${PROJECT_SOURCE_DIR}/tests/build/exe_is_reproducible.sh ${PROJECT_SOURCE_DIR} $<TARGET_FILE:Launcher>)
 set_tests_properties(build.icon_matches_generator build.exe_is_reproducible PROPERTIES LABELS build TIMEOUT 600)
+
+# The same launcher carrying a malformed form description, for the test of
+# the fatal start-up error.
+if(NOT MSVC)
+    launcher_executable(LauncherBadForm ${PROJECT_SOURCE_DIR}/tests/e2e/bad_form.form)
+endif()

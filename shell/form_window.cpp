@@ -59,10 +59,21 @@ bool FormWindow::RegisterWindowClass(HINSTANCE instance) {
 }
 
 bool FormWindow::Load(std::string& error) {
+    loading_ = true;
+    const bool loaded = Build(error);
+    loading_ = false;
+    // A close request that came while the units were being made (the browser
+    // control pumps messages) is carried out now that none of them is busy.
+    if (loaded && destroyDeferred_ && Alive()) DestroyWindow(window_);
+    return loaded;
+}
+
+bool FormWindow::Build(std::string& error) {
     const HWND focusBefore = GetFocus();
     if (!BuildMenuBar()) return error = "cannot build the menu bar", false;
     if (!CreateFrame(error)) return false;
     if (!CreateControls(error)) return false;
+    if (!Alive()) return true;
     StackControls();
     BuildTabOrder();
 
@@ -74,7 +85,7 @@ bool FormWindow::Load(std::string& error) {
     Raise("Created");
     if (Alive()) Raise("Moved");
     if (Alive()) Raise("Resized");
-    if (Alive()) {
+    if (Alive() && !destroyDeferred_) {
         visible_ = true;
         ShowWindow(window_, SW_SHOW);
     }
@@ -174,6 +185,10 @@ bool FormWindow::CreateControls(std::string& error) {
         if (unit->Truth(kDisabled)) styles |= WS_DISABLED;
         std::unique_ptr<ControlUnit> control =
             kind != nullptr ? kind->create({*unit, window_, controlId++, styles}) : nullptr;
+        if (!Alive()) {
+            retired_.push_back(std::move(control));
+            return true;
+        }
         if (!control || control->Window() == nullptr) {
             return error = "cannot create the unit '" + unit->name + "'", false;
         }
@@ -283,14 +298,24 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kDestroyFormWindowMessage:
         if (destroyRequested_) {
             destroyRequested_ = false;
-            DestroyWindow(window_);
+            DestroyOrDefer();
         }
         return 0;
     case WM_CLOSE:
         // The close query is not bound, so every close request goes through.
-        DestroyWindow(window_);
+        DestroyOrDefer();
         return 0;
     case WM_QUERYENDSESSION: return TRUE;
+    case WM_GETMINMAXINFO: {
+        // The system would shrink a window larger than the screen to fit it;
+        // the stored size holds even on a small screen.
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        const LONG width = static_cast<LONG>(form_.window.Integer(kWidth));
+        const LONG height = static_cast<LONG>(form_.window.Integer(kHeight));
+        limits->ptMaxTrackSize.x = std::max(limits->ptMaxTrackSize.x, width);
+        limits->ptMaxTrackSize.y = std::max(limits->ptMaxTrackSize.y, height);
+        return 0;
+    }
     case tray::kTrayCallbackMessage:
         if (const auto kind = tray::TrayEventKind(static_cast<unsigned>(lParam))) Raise("TrayEvent", {*kind});
         return 0;
@@ -323,6 +348,14 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
+void FormWindow::DestroyOrDefer() {
+    if (loading_) {
+        destroyDeferred_ = true;
+        return;
+    }
+    DestroyWindow(window_);
+}
+
 void FormWindow::OnDestroy() {
     Raise("Destroying");
     SetMenu(window_, nullptr);
@@ -334,8 +367,11 @@ void FormWindow::OnFinalDestroy() {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     window_ = nullptr;
     visible_ = false;
-    // Units are child windows and went with the window; free their objects.
+    // Units are child windows and went with the window. Their objects are
+    // freed with this one, never here, where one of them may still be on the
+    // call stack (a close request handled inside a unit's own call).
     tabOrder_.clear();
+    for (LiveControl& live : controls_) retired_.push_back(std::move(live.control));
     controls_.clear();
     runtime_.OnWindowGone();
 }

@@ -62,6 +62,8 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    bool Build(std::string& error);
+    void DestroyOrDefer();
     bool BuildMenuBar();
     void OnMenuCommand(unsigned commandId) const;
     bool CreateFrame(std::string& error);
@@ -81,6 +83,8 @@ private:
     HWND window_ = nullptr;
     bool visible_ = false;
     bool destroyRequested_ = false;
+    bool loading_ = false;
+    bool destroyDeferred_ = false;  // asked for while loading
     UniqueMenu menuBar_;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
@@ -89,6 +93,7 @@ private:
         std::unique_ptr<ControlUnit> control;
     };
     std::vector<LiveControl> controls_;  // in creation order: the stored order reversed
+    std::vector<std::unique_ptr<ControlUnit>> retired_;  // units whose windows are gone
     std::vector<ControlUnit*> tabOrder_;
     std::vector<const UnitModel*> menuUnits_;  // in stored order
     tray::TrayIcon tray_;

@@ -61,6 +61,8 @@ def main():
     parser.add_argument("--prefix", default=os.environ.get("WINEPREFIX"),
                         help="Wine prefix to use; a fresh one under the probe's folder by default")
     parser.add_argument("--timeout", type=int, default=900)
+    parser.add_argument("--work", help="the end-to-end tests' folder, whose shared Wine environment is used")
+    parser.add_argument("--launcher-probe", help="the end-to-end probe, for that environment")
     options = parser.parse_args()
 
     probe = pathlib.Path(options.probe).resolve()
@@ -78,8 +80,14 @@ def main():
     except OSError:
         bare = None
 
-    environment = dict(os.environ)
-    environment["WINEPREFIX"] = options.prefix or str(probe.parent / "wine-prefix")
+    shared = None
+    if options.work and options.launcher_probe:
+        sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
+        import harness
+        shared = harness.load_shared(options.work, "main", options.launcher_probe)
+    environment = shared.environ() if shared is not None else dict(os.environ)
+    if shared is None:
+        environment["WINEPREFIX"] = options.prefix or str(probe.parent / "wine-prefix")
     environment.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
     environment.setdefault("WINEDEBUG", "-all")
     screen = None

@@ -230,9 +230,15 @@ TEST(LauncherForm, DescribesMainWindow) {
 
     std::vector<std::string> menus;
     for (const UnitModel& unit : result.model->units) {
-        if (unit.section == SectionKind::Menu) menus.push_back(unit.name + "/" + std::to_string(unit.Integer(kMenuLevel)));
+        if (unit.section != SectionKind::Menu) continue;
+        ran.clear();
+        unit.Raise(0);
+        menus.push_back(unit.name + "/" + std::to_string(unit.Integer(kMenuLevel)) + "/" + unit.Text(kMenuCaption) +
+                        "/" + (unit.Truth(kMenuVisible) ? "shown" : "hidden") + "/" +
+                        (unit.Truth(kMenuDisabled) || unit.Truth(kMenuChecked) ? "marked" : "plain") + "/" + ran);
     }
-    EXPECT_EQ(menus, (std::vector<std::string>{"TrayMenu/0", "RestoreItem/1", "ExitItem/1"}));
+    EXPECT_EQ(menus, (std::vector<std::string>{"TrayMenu/0/Korv/hidden/plain/", "RestoreItem/1/启动/shown/plain/RestoreWindow",
+                                               "ExitItem/1/退出/shown/plain/ExitLauncher"}));
 }
 
 }  // namespace
