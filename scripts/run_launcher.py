@@ -9,9 +9,25 @@ import argparse
 import os
 import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import harness  # noqa: E402
+
+
+def save_settled_screenshot(env, path, timeout=15):
+    """The window paints its units just after it shows: keep taking shots
+    until two in a row are the same, so the one kept shows them."""
+    previous = None
+    deadline = time.monotonic() + timeout
+    while True:
+        env.screenshot(path)
+        with open(path, "rb") as shot:
+            current = shot.read()
+        if current == previous or time.monotonic() > deadline:
+            return
+        previous = current
+        time.sleep(0.5)
 
 
 def main():
@@ -38,7 +54,7 @@ def main():
         run = env.probe_bg(["run", args.exe])
         pid = run.wait_key("pid", 120)["pid"]
         env.probe(["wait-window", pid, "120000"], timeout=180)
-        env.screenshot(args.screenshot)
+        save_settled_screenshot(env, args.screenshot)
         print("screenshot: %s" % args.screenshot)
         env.probe(["post-close", pid], timeout=60)
         run.wait(120)
