@@ -701,10 +701,11 @@ class Run:
         self.supervisors = []
         self.helpers = []
 
-    def start(self, exe=None, watch=False):
-        """Starts the launcher under a probe that reports its exit code."""
+    def start(self, exe=None, watch=False, timeout_s=300):
+        """Starts the launcher under a probe that reports its exit code (and
+        gives up on it after timeout_s)."""
         exe = exe or self.args.exe
-        opts = ["run", "--timeout", "300000"] + (["--watch"] if watch else [])
+        opts = ["run", "--timeout", str(int(timeout_s * 1000))] + (["--watch"] if watch else [])
         sup = self.env.probe_bg(opts + [win_path(exe)])
         self.supervisors.append(sup)
         sup.pid = int(sup.wait_key("pid", 60)["pid"])
@@ -745,7 +746,8 @@ class Run:
         for bg in self.helpers:
             bg.stop()
         for sup in self.supervisors:
-            if sup.running() and getattr(sup, "pid", None):
+            # A supervisor that gave up may leave its launcher running.
+            if getattr(sup, "pid", None) and (sup.running() or "exit_code" not in sup.values()):
                 try:
                     self.env.probe(["kill", str(sup.pid)], timeout=60, check=False)
                 except HarnessError as e:
