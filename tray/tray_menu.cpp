@@ -16,9 +16,7 @@ constexpr int kPointerOffset = 5;
 }  // namespace
 
 void PopupTrayMenu(shell::FormWindow& window, std::string_view menu) {
-    // Tray callbacks keep arriving while the menu's modal loop runs (a fast
-    // double-click does it); the open menu already answers them.
-    if (!window.Alive() || window.PopupOpen()) return;
+    if (!window.Alive()) return;
     const auto position = window.MenuPosition(menu);
     if (!position) return;
     const auto entries = shell::BuildPopup(window.MenuViews(), *position);
@@ -30,10 +28,8 @@ void PopupTrayMenu(shell::FormWindow& window, std::string_view menu) {
     GetCursorPos(&pointer);
     // Without the foreground the menu would not close on a click elsewhere.
     SetForegroundWindow(window.Handle());
-    window.SetPopupOpen(true);
     TrackPopupMenu(popup.Get(), TPM_RIGHTALIGN, pointer.x - kPointerOffset, pointer.y - kPointerOffset, 0,
                    window.Handle(), nullptr);
-    window.SetPopupOpen(false);
     // Lets the menu close properly when the next click goes elsewhere.
     PostMessageW(window.Handle(), WM_NULL, 0, 0);
 }
