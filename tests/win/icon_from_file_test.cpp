@@ -1,18 +1,14 @@
 #include "shell/icon_from_file.h"
 
 #include "tests/win/check.h"
+#include "tests/win/launcher_icon_file.h"
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace shell {
 namespace {
 
-std::vector<std::uint8_t> LauncherIconFile() {
-    std::ifstream in(LAUNCHER_ICON_FILE, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using wintest::LauncherIconFile;
 
 SIZE IconSize(HICON icon) {
     ICONINFO info = {};

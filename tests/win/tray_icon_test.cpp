@@ -1,18 +1,14 @@
 #include "tray/tray_icon.h"
 
 #include "tests/win/check.h"
+#include "tests/win/launcher_icon_file.h"
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace tray {
 namespace {
 
-std::vector<std::uint8_t> LauncherIconFile() {
-    std::ifstream in(LAUNCHER_ICON_FILE, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using wintest::LauncherIconFile;
 
 bool IconAlive(HICON icon) {
     ICONINFO info = {};
