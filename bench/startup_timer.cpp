@@ -129,7 +129,8 @@ int wmain(int argc, wchar_t** argv) {
             const double ms = time_one(exes[p], &cls, &event_first);
             if (ms < 0) ++failures;
             // Class names are ASCII here; printed narrow for the driver.
-            std::string c(cls.begin(), cls.end());
+            std::string c;
+            for (wchar_t ch : cls) c += ch < 128 ? static_cast<char>(ch) : '?';
             printf("%s=%d|%u|%.2f|%s|%d\n", r < warmup ? "warmup" : "run", r, static_cast<unsigned>(p), ms,
                    c.c_str(), event_first ? 1 : 0);
             fflush(stdout);
