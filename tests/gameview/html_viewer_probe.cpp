@@ -273,21 +273,6 @@ void CheckNavigateArguments(HWND parent, const std::string& base, const RequestL
     Check(counts.first == 0, "the control's last reference goes at its release once loading is over", Counts(counts));
 }
 
-// Closing while a page is still loading, with and without stopping it first;
-// the driver answers /slow pages late.
-void NoteCloseWhileLoading(HWND parent, const std::string& base, bool stopFirst) {
-    ProbeControl control(parent);
-    if (!control.Ready()) return;
-    {
-        gameview::WebBrowser browser(control.Browser());
-        browser.Navigate(base + (stopFirst ? "/slow-stopped.html" : "/slow.html"));
-        PumpFor(500);
-        if (stopFirst) browser.Stop();
-    }
-    Note(std::string("closed while loading") + (stopFirst ? " after Stop" : "") + ", the control has " +
-         Counts(control.Close()));
-}
-
 HWND FirstChild(HWND parent) { return GetWindow(parent, GW_CHILD); }
 
 void CheckHostAndControl(HWND parent, const shell::ControlUnit& view) {
@@ -368,10 +353,7 @@ int main(int argc, char** argv) {
                                         1029, 630, nullptr, nullptr, parentClass.hInstance, nullptr);
     ShowWindow(parent, SW_SHOW);
     CheckNavigateArguments(parent, base, requests);
-    NoteCloseWhileLoading(parent, base, false);
-    NoteCloseWhileLoading(parent, base, true);
-    PumpUntil([&] { return requests.Count("/slow.html") + requests.Count("/slow-stopped.html") == 2; }, 20000);
-    PumpFor(4000);
+    PumpFor(2000);
     const std::size_t unitRequests = requests.Lines().size();
     Check(gameview::LiveComObjects() == 0, "the probe's own control let go of its site and sink",
           std::to_string(gameview::LiveComObjects()));
@@ -462,6 +444,11 @@ int main(int argc, char** argv) {
     PumpFor(500);
     Check(gameview::LiveComObjects() == 0, "the control let go of the site and the sink",
           std::to_string(gameview::LiveComObjects()));
+    // The control's download threads wind down within a few seconds; a
+    // process that ends while several of them live crashes in Wine under
+    // qemu's user-mode emulation (launcher_probe exit-with-threads shows it).
+    PumpFor(4000);
     std::printf("%d failure(s)\n", failures);
+    std::fflush(stdout);
     return failures;
 }
