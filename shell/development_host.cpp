@@ -5,7 +5,13 @@
 namespace shell {
 
 ModulePath SplitModulePath(std::string_view fullPath) {
-    const auto slash = fullPath.find_last_of('\\');
+    // Stepping over double-byte characters: a trail byte of 0x5C is part of
+    // a character in the name, not a separator.
+    auto slash = std::string_view::npos;
+    for (std::size_t i = 0; i < fullPath.size(); ++i) {
+        if (IsGbkLeadByte(static_cast<unsigned char>(fullPath[i]))) ++i;
+        else if (fullPath[i] == '\\') slash = i;
+    }
     if (slash == std::string_view::npos) return {std::string(), std::string(fullPath)};
     return {std::string(fullPath.substr(0, slash)), std::string(fullPath.substr(slash + 1))};
 }

@@ -12,7 +12,8 @@ struct ModulePath {
     std::string fileName;  // e.g. "Launcher.exe"
 };
 
-// Splits a full module path at its last backslash.
+// Splits a full module path (code page 936) at its last backslash, one that
+// is not the trail byte of a double-byte character.
 ModulePath SplitModulePath(std::string_view fullPath);
 
 // True when the file name's last four bytes read ".tmp" in any ASCII case.

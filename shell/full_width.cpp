@@ -3,7 +3,6 @@
 namespace shell {
 namespace {
 
-bool IsLeadByte(unsigned char byte) { return byte >= 0x80; }
 
 }  // namespace
 
@@ -19,7 +18,7 @@ std::string ToFullWidth(std::string_view ansi) {
         } else if (byte >= 0x21 && byte <= 0x7D) {
             wide += '\xA3';
             wide += static_cast<char>(byte | 0x80);
-        } else if (IsLeadByte(byte)) {
+        } else if (IsGbkLeadByte(byte)) {
             const bool trailFollows = i + 1 < ansi.size() && ansi[i + 1] != '\0';
             if (!trailFollows) break;  // a lone lead byte at the end is dropped
             wide += ansi[i];
@@ -35,7 +34,7 @@ std::string LowerAsciiKeepingDoubleBytes(std::string_view gbk) {
     std::string lower(gbk);
     for (std::size_t i = 0; i < lower.size(); ++i) {
         const auto byte = static_cast<unsigned char>(lower[i]);
-        if (IsLeadByte(byte)) {
+        if (IsGbkLeadByte(byte)) {
             ++i;  // keep the trail byte as it is
         } else if (byte >= 'A' && byte <= 'Z') {
             lower[i] = static_cast<char>(byte + 0x20);

@@ -8,6 +8,10 @@
 
 namespace shell {
 
+// In GBK a byte of 0x80 or above leads a double-byte character; the byte after
+// it is its trail byte, whatever its value (0x40..0x7E is ASCII-looking).
+inline bool IsGbkLeadByte(unsigned char byte) { return byte >= 0x80; }
+
 // Widens printable ASCII to its GBK full-width form. Stops at the first zero
 // byte, as the C string it stands for would.
 std::string ToFullWidth(std::string_view ansi);

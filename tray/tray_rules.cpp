@@ -1,5 +1,7 @@
 #include "tray/tray_rules.h"
 
+#include "shell/full_width.h"
+
 namespace tray {
 namespace {
 
@@ -23,7 +25,7 @@ std::optional<int> TrayEventKind(unsigned mouseMessage) {
 std::string CutTooltip(std::string_view gbk, std::size_t limit) {
     std::size_t kept = 0;
     while (kept < gbk.size() && gbk[kept] != '\0') {
-        const bool lead = static_cast<unsigned char>(gbk[kept]) >= 0x80;
+        const bool lead = shell::IsGbkLeadByte(static_cast<unsigned char>(gbk[kept]));
         const std::size_t width = lead ? 2 : 1;
         if (kept + width > limit) break;
         if (lead && (kept + 1 >= gbk.size() || gbk[kept + 1] == '\0')) break;  // a lone lead byte at the end

@@ -23,7 +23,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SuffixCase{"Launcher.exe", false}, SuffixCase{"Launcher.tmp.exe", false},
                     SuffixCase{"tmp", false}, SuffixCase{"", false}, SuffixCase{"a.t", false},
                     SuffixCase{"launcher.tmpx", false},
-                    // "\xB5.tm" + "p": the lead byte swallows the dot, so this is no match
+                    // the last four bytes start with a lead byte, not a dot
                     SuffixCase{"x\xB5tmp", false}));
 
 TEST(SplitModulePath, SplitsAtTheLastBackslash) {
@@ -37,6 +37,22 @@ TEST(SplitModulePath, SplitsAtTheLastBackslash) {
     const ModulePath bare = SplitModulePath("Launcher.exe");
     EXPECT_EQ(bare.folder, "");
     EXPECT_EQ(bare.fileName, "Launcher.exe");
+}
+
+// "\x95\x5C" is one GBK character whose trail byte is the backslash's value.
+TEST(SplitModulePath, StepsOverTrailBytesThatLookLikeBackslashes) {
+    const ModulePath inFolder = SplitModulePath("C:\\\x95\x5C\\Launcher.tmp");
+    EXPECT_EQ(inFolder.folder, "C:\\\x95\x5C");
+    EXPECT_EQ(inFolder.fileName, "Launcher.tmp");
+    EXPECT_TRUE(IsDevelopmentCopy(inFolder.fileName));
+
+    const ModulePath inName = SplitModulePath("C:\\Games\\\x95\x5C.tmp");
+    EXPECT_EQ(inName.folder, "C:\\Games");
+    EXPECT_EQ(inName.fileName, "\x95\x5C.tmp");
+
+    const ModulePath noSeparator = SplitModulePath("\x95\x5CLauncher.exe");
+    EXPECT_EQ(noSeparator.folder, "");
+    EXPECT_EQ(noSeparator.fileName, "\x95\x5CLauncher.exe");
 }
 
 TEST(DevelopmentHostMappingName, IsFullWidthSuperEc) {
