@@ -58,6 +58,11 @@ public:
     // The window's notification-area icon.
     tray::TrayIcon& Tray() { return tray_; }
 
+    // Whether one of the window's pop-up menus is open; its modal loop keeps
+    // dispatching, so a second one must not start inside it.
+    bool PopupOpen() const { return popupOpen_; }
+    void SetPopupOpen(bool open) { popupOpen_ = open; }
+
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -85,6 +90,7 @@ private:
     bool destroyRequested_ = false;
     bool loading_ = false;
     bool destroyDeferred_ = false;  // asked for while loading
+    bool popupOpen_ = false;
     UniqueMenu menuBar_;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
