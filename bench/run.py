@@ -223,13 +223,16 @@ class Bench:
         runs = {i: [] for i in range(len(present))}
         classes = {i: set() for i in range(len(present))}
         events = 0
-        failures = {i: 0 for i in range(len(present))}
+        failures = {i: [] for i in range(len(present))}
         for line in bg.text().splitlines():
-            if line.startswith("run="):
-                _, prog, ms, cls, ev = line[4:].split("|")
+            if line.startswith("run=") or line.startswith("warmup="):
+                _, prog, ms, cls, ev, code = line.split("=", 1)[1].strip().split("|")
                 ms = float(ms)
                 if ms < 0:
-                    failures[int(prog)] += 1
+                    failures[int(prog)].append("ended with exit code 0x%X" % int(code) if ms == -2
+                                               else "no window within 20 s")
+                    continue
+                if line.startswith("warmup="):
                     continue
                 runs[int(prog)].append(ms)
                 classes[int(prog)].add(cls)
@@ -448,7 +451,8 @@ def table(res):
         rng = "%.0f..%.0f" % (p["min_ms"], p["max_ms"]) if p["runs"] else "-"
         w("   %-30s %s   (%s; n=%d; window %s%s)" % (
             p["name"], fmt_ms(p["median_ms"]), rng, p["runs"], ",".join(p["window_class"]) or "-",
-            "; %d more runs showed no window (it ended, or none within 20 s)" % p["failures"] if p["failures"] else ""))
+            "; %d failed start(s), not counted: %s" % (len(p["failures"]), ", ".join(p["failures"]))
+            if p["failures"] else ""))
     launcher = by.get("Launcher.exe", {}).get("median_ms")
     floor = by.get("reference window (floor)", {}).get("median_ms")
     peer = by.get("iexplore.exe, 32-bit (peer)", {}).get("median_ms")
@@ -489,7 +493,7 @@ def table(res):
         which = sorted({r["which"] for r in rows if r["which"] != "-"})
         w("   %s:" % label)
         w("     GetProcessTimes, kernel+user   %s" % proc)
-        w("     GetThreadTimes over threads    %.1f ms (max %.1f; %s threads)" % (
+        w("     GetThreadTimes over threads    %.1f ms (max %.1f; threads: %s)" % (
             thr, max(r["thread_times_ms"] for r in rows), d["threads"]))
         w("     host /proc utime+stime         %s (whole emulated process, 10 ms ticks)" % (
             ("%.1f ms (max %.1f)" % (median(host), max(host))) if host else "n/a"))
@@ -518,13 +522,14 @@ def table(res):
     w("   after                          %s" % fmt_bytes(int(af)))
     changed = sum(1 for x in mem if x["after"] != x["before"])
     if changed == 0:
-        w("   Wine reports no change: the working set is the same before and after every click (Wine's "
-          "SetProcessWorkingSetSize trims nothing; the figure is the host RSS of the emulated process)")
+        w("   Wine reports no change: the working set is the same before and after every click")
     else:
         w("   changed in %d of %d clicks; median change %+d bytes" % (
             changed, len(mem), int(median([x["after"] - x["before"] for x in mem]))))
     rss = [x for x in mem if x["rss_before"] is not None]
-    if rss:
+    if rss and all(x["before"] == x["rss_before"] and x["after"] == x["rss_after"] for x in rss):
+        w("   the working set Wine reports is the host's VmRSS of the emulated process in every reading")
+    elif rss:
         w("   host VmRSS                     %s before, %s after (median)" % (
             fmt_bytes(int(median([x["rss_before"] for x in rss]))), fmt_bytes(int(median([x["rss_after"] for x in rss])))))
     if all(x["private_before"] == 0 for x in mem):
