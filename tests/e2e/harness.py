@@ -228,7 +228,7 @@ def win_path(path):
 class BgProbe:
     """A Wine program running in the background; output read from a file."""
 
-    def __init__(self, env, args, name):
+    def __init__(self, env, args, name, extra_env=None):
         self.env = env
         self.args = args
         base = os.path.join(env.logdir, "%s-%d" % (name, int(time.monotonic() * 1000)))
@@ -236,7 +236,9 @@ class BgProbe:
         self.err_path = base + ".err"
         out = open(self.out_path, "wb")
         err = open(self.err_path, "wb")
-        self.proc = subprocess.Popen(args, env=env.environ(), stdin=subprocess.DEVNULL,
+        environment = env.environ()
+        environment.update(extra_env or {})
+        self.proc = subprocess.Popen(args, env=environment, stdin=subprocess.DEVNULL,
                                      stdout=out, stderr=err, cwd=env.root)
         out.close()
         err.close()
@@ -403,13 +405,47 @@ class WineEnv:
             raise HarnessError("probe %s failed (%d): %s\n%s" % (" ".join(args), rc, values["_stderr"], bg.text()))
         return values
 
-    def probe_bg(self, args):
-        return BgProbe(self, ["wine", self.probe_exe] + list(args), "probe-" + args[0])
+    def probe_bg(self, args, extra_env=None):
+        """The probe in the background; extra_env reaches what it starts too."""
+        return BgProbe(self, ["wine", self.probe_exe] + list(args), "probe-" + args[0], extra_env)
 
-    def wine_bg(self, exe, args=(), name="wine"):
+    def wine_bg(self, exe, args=(), name="wine", extra_env=None):
         """Starts a Windows program directly with wine (its Unix exit status
         is what Wine reports, e.g. 255 for -1)."""
-        return BgProbe(self, ["wine", exe] + list(args), name)
+        return BgProbe(self, ["wine", exe] + list(args), name, extra_env)
+
+    def reg_set(self, key, name, value):
+        """Sets a string value in the prefix's registry; each Wine program
+        reads such settings when it starts."""
+        self._reg(["add", key, "/v", name, "/d", str(value), "/f"], check=True)
+
+    def reg_delete(self, key, name):
+        self._reg(["delete", key, "/v", name, "/f"], check=False)
+
+    def _reg(self, args, check):
+        subprocess.run(["wine", "reg"] + args, env=self.environ(), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, check=check)
+
+    def set_windows_managed(self, exe, managed):
+        """Whether Wine hands the windows of programs named like exe to an X
+        window manager. Xvfb runs none, so on every hide of a managed window
+        Wine waits 2 s for one to answer; long cycle runs switch that off for
+        the launcher alone (Wine's own windows keep their looks)."""
+        key = "HKCU\\Software\\Wine\\AppDefaults\\%s\\X11 Driver" % os.path.basename(exe)
+        if managed:
+            self.reg_delete(key, "Managed")
+        else:
+            self.reg_set(key, "Managed", "N")
+
+    def set_mouse_hover_time(self, ms):
+        """Wine notices that the pointer left a window (TrackMouseEvent's
+        TME_LEAVE) on a timer of the hover time, 400 ms unless set; None
+        restores that."""
+        key = "HKCU\\Control Panel\\Mouse"
+        if ms is None:
+            self.reg_delete(key, "MouseHoverTime")
+        else:
+            self.reg_set(key, "MouseHoverTime", ms)
 
     def stage(self, exe, file_name, subdir):
         """Copies exe to <root>/apps/<subdir>/<file_name> (e.g. LAUNCHER.TMP)."""
@@ -688,6 +724,37 @@ def equal(actual, expected, what):
     check(actual == expected, "%s: expected %r, got %r" % (what, expected, actual))
 
 
+# Heaps grow in steps of their own; a leak of 1 KiB a round over half a long
+# run (500 rounds and more) goes past this.
+PRIVATE_BYTES_SLACK = 256 * 1024
+
+
+def process_counts(env, pid):
+    """What this platform counts of a process's objects: GDI and USER objects
+    (Wine reports 0 for both), kernel handles and private bytes."""
+    v = env.probe(["counts", str(pid)], timeout=120)
+    return {k: int(v.get(k, "-1")) for k in ("gui_gdi", "gui_user", "kernel_handles", "private_bytes")}
+
+
+def check_counts_kept(start, middle, end, what, heap=True):
+    """Counts taken at the start, the middle and the end of a long run: the
+    objects the same at all three. With heap, private bytes must not grow in
+    the second half: Wine's own heaps grow by some megabytes over the first
+    few hundred hide-and-restore cycles of any program, then stay."""
+    log("%s: object counts at the start %s, half-way %s, at the end %s" % (what, start, middle, end))
+    check(min(start["kernel_handles"], start["private_bytes"]) > 0, "kernel handles or private bytes not counted")
+    if (start["gui_gdi"], start["gui_user"], end["gui_gdi"], end["gui_user"]) == (0, 0, 0, 0):
+        log("Wine reports 0 GDI and 0 USER objects for the process: those are not counted here")
+    else:
+        equal((end["gui_gdi"], end["gui_user"]), (start["gui_gdi"], start["gui_user"]),
+              "GDI and USER objects after %s" % what)
+    equal((middle["kernel_handles"], end["kernel_handles"]), (start["kernel_handles"],) * 2,
+          "kernel handles half-way through and after %s" % what)
+    grown = end["private_bytes"] - middle["private_bytes"]
+    if heap:
+        check(grown <= PRIVATE_BYTES_SLACK, "private bytes grew by %d in the second half of %s" % (grown, what))
+
+
 class Skip(Exception):
     pass
 
@@ -701,12 +768,12 @@ class Run:
         self.supervisors = []
         self.helpers = []
 
-    def start(self, exe=None, watch=False, timeout_s=300):
+    def start(self, exe=None, watch=False, timeout_s=300, extra_env=None):
         """Starts the launcher under a probe that reports its exit code (and
-        gives up on it after timeout_s)."""
+        gives up on it after timeout_s); extra_env is added to its environment."""
         exe = exe or self.args.exe
         opts = ["run", "--timeout", str(int(timeout_s * 1000))] + (["--watch"] if watch else [])
-        sup = self.env.probe_bg(opts + [win_path(exe)])
+        sup = self.env.probe_bg(opts + [win_path(exe)], extra_env)
         self.supervisors.append(sup)
         sup.pid = int(sup.wait_key("pid", 60)["pid"])
         return sup

@@ -31,6 +31,10 @@ HOST_CLASS = "KorvHtmlViewer"
 # Long enough for a paint or a click that is coming to arrive: the launcher
 # paints within a few milliseconds of the message that asks for it.
 GRACE = 0.8
+HOVER_TRANSITIONS = int(os.environ.get("KORV_E2E_HOVER_TRANSITIONS", "10000"))
+HOVER_BATCH = 200          # move pairs per xdotool run
+HOVER_TIME_MS = 10
+HOVER_PAUSE_S = 0.03       # after each move: the leave timer, with room to spare
 
 
 # ------------------------------------------------------------------ helpers
@@ -368,7 +372,63 @@ def button_hot_inactive_covered(run):
     b.close()
 
 
+def soak_button_hover(run):
+    """Hot/cold transitions on one button by real pointer moves, 10,000 by
+    default: one repaint for each, and the process's object counts where
+    they were at the end."""
+    # Leaving is noticed on a timer of the hover time; a short one keeps the
+    # run to minutes rather than an hour.
+    run.env.set_mouse_hover_time(HOVER_TIME_MS)
+    try:
+        hover_transitions(run)
+    finally:
+        run.env.set_mouse_hover_time(None)
+
+
+def hover_transitions(run):
+    b = Buttons(run, timeout_s=900)
+    env = b.env
+    cap = "刷新游戏"
+    # Out over the game view below the button: warped in from the desktop,
+    # outside every Wine window, the pointer brings the button no move.
+    inside = b.ctl[cap].centre()
+    outside = (inside[0], b.ctl[cap].rect[3] + 40)
+    env.x_move(*outside)
+    # One round first, so that whatever a first hover makes exists before counting.
+    draws = b.ctl[cap].draws
+    env.x_move(*inside)
+    wait_drawn(b, cap, draws, "the hot paint of %s" % cap)
+    env.x_move(*outside)
+    c = wait_drawn(b, cap, draws + 1, "the repaint of %s on leaving" % cap)
+    draws0 = c.draws
+    pairs = HOVER_TRANSITIONS // 2
+    counts = [harness.process_counts(env, b.sup.pid)]
+    t0 = time.monotonic()
+    # A pause after each move lets the launcher take it, and notice the
+    # leave, before the next: Wine merges pointer moves that wait in its queue.
+    for first, last in ((0, pairs // 2), (pairs // 2, pairs)):
+        for start in range(first, last, HOVER_BATCH):
+            moves = []
+            for _ in range(min(HOVER_BATCH, last - start)):
+                moves += ["mousemove", inside[0], inside[1], "sleep", HOVER_PAUSE_S,
+                          "mousemove", outside[0], outside[1], "sleep", HOVER_PAUSE_S]
+            env.xdotool(*moves, timeout=60 + HOVER_BATCH)
+        try:
+            b.wait(lambda: b.ctl[cap].draws - draws0 >= 2 * last, "a repaint for each transition", timeout=60)
+        except harness.HarnessError:
+            raise Failure("%d repaints of %s for %d hot/cold transitions (%d mouse moves taken)" % (
+                b.ctl[cap].draws - draws0, cap, 2 * last, b.ctl[cap].moves))
+        counts.append(harness.process_counts(env, b.sup.pid))
+    time.sleep(GRACE)
+    b.refresh()
+    log("%d transitions in %.1f s" % (2 * pairs, time.monotonic() - t0))
+    equal(b.ctl[cap].draws - draws0, 2 * pairs, "repaints of %s for %d hot/cold transitions" % (cap, 2 * pairs))
+    harness.check_counts_kept(*counts, "%d transitions" % (2 * pairs))
+    b.close()
+
+
 SCENARIOS = {
+    "soak_button_hover": (soak_button_hover, "main"),
     "button_looks": (button_looks, "main"),
     "button_clicks": (button_clicks, "main"),
     "button_tab_order": (button_tab_order, "main"),

@@ -269,16 +269,14 @@ def screenshot(run):
     equal(run.exit_code(sup), 0, "exit code after WM_CLOSE")
 
 
-def bad_form(run):
-    """A malformed form description: error box without owner, no form window,
-    OK pressed for real, exit code -1 (255 as Wine's own exit status)."""
-    bad = run.args.bad_exe
-    if not bad:
-        raise Skip("no --bad-exe given")
-    # 1: under the probe, with the hooks in place from the start.
-    sup = run.start(exe=bad, watch=True)
+def expect_fatal_error(run, exe=None, extra_env=None):
+    """Start-up fails: the error box, without owner and over no form window,
+    waits for OK, pressed for real; then exit code -1 as Windows sees it.
+    Returns the box's facts."""
+    sup = run.start(exe=exe, watch=True, extra_env=extra_env)
     d = run.env.probe(["dialog-wait", "--timeout", "30000", "--icon", str(sup.pid)], timeout=90)
     print_facts("dialog", d, ["hwnd", "title_utf8", "owner", "icon", "buttons", "form_windows"])
+    equal(d["title_utf8"], "运行错误", "message box title")
     equal(d["owner"], "0x00000000", "message box owner")
     equal(d["icon"], "error", "message box icon")
     equal(d["form_windows_visible"], "0", "visible form windows while the error shows")
@@ -290,6 +288,17 @@ def bad_form(run):
     print_facts("run", v, ["show_event", "form_seen", "exit_code", "exit_code_u32"])
     equal(v["show_event"], "none", "a form window was shown")
     equal(v["exit_code"], "-1", "exit code seen by Windows")
+    return d
+
+
+def bad_form(run):
+    """A malformed form description: error box without owner, no form window,
+    OK pressed for real, exit code -1 (255 as Wine's own exit status)."""
+    bad = run.args.bad_exe
+    if not bad:
+        raise Skip("no --bad-exe given")
+    # 1: under the probe, with the hooks in place from the start.
+    expect_fatal_error(run, bad)
     # 2: started by wine itself, whose exit status is the low byte: 255.
     staged = run.env.stage(bad, os.path.basename(bad), "bad-form")
     w = run.env.wine_bg(harness.win_path(staged), name="bad-form-wine")

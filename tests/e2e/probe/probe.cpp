@@ -5,6 +5,7 @@
 #include "probe_shared.h"
 
 #include <psapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -566,10 +567,24 @@ int cmd_first_show_check(const std::vector<std::wstring>& a) {
     return rc;
 }
 
-HANDLE create_super_ec_mapping(const char** why) {
-    HANDLE m = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, kMappingNameGbk);
+// The development host's mapping as the host makes it, of a given size (the
+// system rounds a view up to whole pages). A read-only one lets every other
+// opener read it only, while this handle keeps full access.
+HANDLE create_super_ec_mapping(const char** why, DWORD size = 4096, bool read_only = false) {
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, FALSE};
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (read_only) {
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GR;;;WD)", SDDL_REVISION_1, &descriptor,
+                                                                  nullptr))
+            return *why = "cannot make the read-only security descriptor", nullptr;
+        attributes.lpSecurityDescriptor = descriptor;
+    }
+    HANDLE m = CreateFileMappingA(INVALID_HANDLE_VALUE, read_only ? &attributes : nullptr, PAGE_READWRITE, 0, size,
+                                  kMappingNameGbk);
+    const DWORD error = GetLastError();
+    if (descriptor) LocalFree(descriptor);
     if (!m) return *why = "CreateFileMappingA failed", nullptr;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (error == ERROR_ALREADY_EXISTS) {
         CloseHandle(m);
         return *why = "the mapping already exists (another holder is running)", nullptr;
     }
@@ -596,17 +611,38 @@ int cmd_mapping_create(const std::vector<std::wstring>& a) {
     return 0;
 }
 
+// Starts the launcher (named as the caller staged it) while the host's
+// mapping exists, reports its first bytes once the window is there, closes
+// the launcher and reports its exit code. --read-only and --size make the
+// mapping as a faulty host would; --absent makes none at all.
 int cmd_mapping_check(const std::vector<std::wstring>& a) {
-    DWORD timeout = 30000;
-    bool close_early = false;
-    size_t i = options(a, 2, &timeout, &close_early, L"--close-early");
-    if (i >= a.size()) return fail(2, "usage: mapping-check [--timeout ms] [--close-early] <exe> [args]");
+    DWORD timeout = 30000, size = 4096;
+    bool close_early = false, read_only = false, absent = false;
+    size_t i = 2;
+    for (;;) {
+        size_t next = options(a, i, &timeout, &close_early, L"--close-early", &size, L"--size");
+        if (next < a.size() && a[next] == L"--read-only") read_only = true, ++next;
+        else if (next < a.size() && a[next] == L"--absent") absent = true, ++next;
+        if (next == i) break;
+        i = next;
+    }
+    if (i >= a.size())
+        return fail(2, "usage: mapping-check [--timeout ms] [--close-early] [--read-only] [--size n] [--absent] <exe> [args]");
     const char* why = "";
-    HANDLE m = create_super_ec_mapping(&why);
-    if (!m) return fail(3, "%s", why);
-    auto* p = static_cast<unsigned char*>(MapViewOfFile(m, FILE_MAP_ALL_ACCESS, 0, 0, 4096));
-    if (!p) return fail(3, "MapViewOfFile failed");
-    memset(p, 0xFF, 4096);
+    HANDLE m = nullptr;
+    unsigned char* p = nullptr;
+    if (!absent) {
+        m = create_super_ec_mapping(&why, size, read_only);
+        if (!m) return fail(3, "%s", why);
+        p = static_cast<unsigned char*>(MapViewOfFile(m, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+        if (!p) return fail(3, "MapViewOfFile failed");
+        memset(p, 0xFF, size);
+        if (read_only) {
+            HANDLE other = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kMappingNameGbk);
+            out("mapping_writable_by_others=%d", other ? 1 : 0);
+            if (other) CloseHandle(other);
+        }
+    }
     out("acp=%u", GetACP());
     PROCESS_INFORMATION pi;
     if (!start_process(rest(a, i), false, &pi)) return fail(3, "CreateProcess failed (%lu)", GetLastError());
@@ -614,7 +650,7 @@ int cmd_mapping_check(const std::vector<std::wstring>& a) {
     // The launcher touches the mapping before it creates its window, so the
     // bytes are final once the window exists, visible or not.
     HWND h = wait_top_window(pi.dwProcessId, kFormClass, false, timeout, pi.hProcess);
-    out("mapping_first4=%s", hex_bytes(p, 4).c_str());
+    out("mapping_first4=%s", p ? hex_bytes(p, 4).c_str() : "absent");
     // Under code page 936 the GBK name is the full-width "Ｓｕｐｅｒ－ＥＣ";
     // reports whether that wide name reaches the same object here.
     HANDLE wide = OpenFileMappingW(FILE_MAP_READ, FALSE, L"\xFF33\xFF55\xFF50\xFF45\xFF52\xFF0D\xFF25\xFF23");
@@ -633,10 +669,11 @@ int cmd_mapping_check(const std::vector<std::wstring>& a) {
             out("shown_before_close=%d", shown ? 1 : 0);
             if (shown) h = shown;
             // Closed within about a second of start-up, while the browser
-            // control's first request is under way, the launcher sometimes
-            // ends with an illegal-instruction fault inside Wine's ntdll
-            // here (known, not yet understood; --close-early shows it). This
-            // check is about the mapping, so it closes once start-up is over.
+            // control's download threads still run, the process sometimes
+            // crashes on its way out: Wine under qemu's user-mode emulation
+            // cannot end a process with several live threads (see
+            // exit-with-threads; --close-early shows it with the launcher).
+            // This check is about the mapping, so it closes once they settled.
             Sleep(3000);
         }
         PostMessageW(h, WM_CLOSE, 0, 0);
@@ -644,8 +681,8 @@ int cmd_mapping_check(const std::vector<std::wstring>& a) {
         if (wait_exit(pi.hProcess, 20000, &code)) print_exit(code);
         else rc = fail(7, "the launcher did not end after WM_CLOSE");
     }
-    UnmapViewOfFile(p);
-    CloseHandle(m);
+    if (p) UnmapViewOfFile(p);
+    if (m) CloseHandle(m);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return rc;
@@ -688,6 +725,22 @@ int cmd_post_close(const std::vector<std::wstring>& a) {
     if (v.empty()) return fail(3, "no KorvFormWindow to close");
     for (HWND h : v) PostMessageW(h, WM_CLOSE, 0, 0);
     out("posted=%u", static_cast<unsigned>(v.size()));
+    return 0;
+}
+
+// Posts one message several times in a row to the form window, all of them
+// queued before the launcher handles the first.
+int cmd_post(const std::vector<std::wstring>& a) {
+    if (a.size() < 7) return fail(2, "usage: post <pid|0> <message> <wparam> <lparam> <count>");
+    auto v = top_windows(parse_dword(a[2].c_str()), kFormClass, false);
+    if (v.empty()) return fail(3, "no KorvFormWindow to post to");
+    const UINT message = parse_dword(a[3].c_str());
+    const WPARAM wparam = parse_dword(a[4].c_str());
+    const LPARAM lparam = static_cast<LPARAM>(parse_dword(a[5].c_str()));
+    const DWORD count = parse_dword(a[6].c_str());
+    DWORD posted = 0;
+    for (DWORD k = 0; k < count; ++k) posted += PostMessageW(v[0], message, wparam, lparam) ? 1 : 0;
+    out("posted=%lu", static_cast<unsigned long>(posted));
     return 0;
 }
 
@@ -909,8 +962,36 @@ void print_process_facts(DWORD pid) {
     if (GetProcessMemoryInfo(p, &pmc, sizeof(pmc))) {
         out("working_set=%lu", static_cast<unsigned long>(pmc.WorkingSetSize));
         out("page_faults=%lu", static_cast<unsigned long>(pmc.PageFaultCount));
+        out("private_bytes=%lu", static_cast<unsigned long>(pmc.PagefileUsage));
     }
     CloseHandle(p);
+}
+
+// Wine answers GetProcessHandleCount with 0, so the launcher's kernel handles
+// are counted by trying each handle value: a live one can be duplicated.
+long count_kernel_handles(DWORD pid) {
+    HANDLE p = OpenProcess(PROCESS_DUP_HANDLE, FALSE, pid);
+    if (!p) return -1;
+    long live = 0;
+    for (UINT_PTR value = 4; value < 0x10000; value += 4) {
+        HANDLE copy = nullptr;
+        if (DuplicateHandle(p, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
+                            DUPLICATE_SAME_ACCESS)) {
+            ++live;
+            CloseHandle(copy);
+        }
+    }
+    CloseHandle(p);
+    return live;
+}
+
+// What this platform lets us count of a process's objects.
+int cmd_counts(const std::vector<std::wstring>& a) {
+    if (a.size() < 3) return fail(2, "usage: counts <pid>");
+    const DWORD pid = parse_dword(a[2].c_str());
+    print_process_facts(pid);
+    out("kernel_handles=%ld", count_kernel_handles(pid));
+    return 0;
 }
 
 // One snapshot of the form window, its children with their counters, the
@@ -1109,6 +1190,62 @@ int cmd_cycle(const std::vector<std::wstring>& a) {
     return 0;
 }
 
+// A shell that refuses every icon: a window of the tray's class, made after
+// the real one and topmost, so Shell_NotifyIcon finds it first; it answers
+// the icon requests (WM_COPYDATA) with FALSE. Holds for hold_ms, or until
+// its window is closed, then reports how many requests it refused.
+// The count of refused requests lives in the window's user data.
+LRESULT CALLBACK refusing_tray_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COPYDATA) {
+        SetWindowLongPtrW(h, GWLP_USERDATA, GetWindowLongPtrW(h, GWLP_USERDATA) + 1);
+        return FALSE;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+int cmd_refusing_shell(const std::vector<std::wstring>& a) {
+    if (a.size() < 3) return fail(2, "usage: refusing-shell <hold_ms>");
+    const DWORD hold = parse_dword(a[2].c_str());
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = refusing_tray_proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    if (!RegisterClassW(&wc)) return fail(3, "RegisterClass failed (%lu)", GetLastError());
+    HWND h = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 1, 1, nullptr,
+                             nullptr, wc.hInstance, nullptr);
+    if (!h) return fail(3, "CreateWindow failed (%lu)", GetLastError());
+    out("first_tray=%d", FindWindowW(L"Shell_TrayWnd", nullptr) == h ? 1 : 0);
+    out("refusing_shell=0x%08lX", hv(h));
+    // Each new count is printed at once, so a watcher sees it while this runs.
+    LONG_PTR refused = 0;
+    out("refused=0");
+    for (ULONGLONG end = now_ms() + hold; now_ms() < end && IsWindow(h);) {
+        pump_until(now_ms() + 50 < end ? now_ms() + 50 : end);
+        const LONG_PTR now = IsWindow(h) ? GetWindowLongPtrW(h, GWLP_USERDATA) : refused;
+        if (now != refused) out("refused=%ld", static_cast<long>(refused = now));
+    }
+    if (IsWindow(h)) DestroyWindow(h);
+    return 0;
+}
+
+// Not a check of the launcher: shows the platform's fault that a process
+// ending while several of its threads live crashes under Wine through qemu
+// (exit status 139 or 0xC000001D instead of 7).
+int cmd_exit_with_threads(const std::vector<std::wstring>& a) {
+    if (a.size() < 3) return fail(2, "usage: exit-with-threads <count>");
+    const DWORD count = parse_dword(a[2].c_str());
+    struct T {
+        static DWORD WINAPI sleep_forever(void*) {
+            Sleep(INFINITE);
+            return 0;
+        }
+    };
+    for (DWORD i = 0; i < count; ++i) CloseHandle(CreateThread(nullptr, 0, T::sleep_forever, nullptr, 0, nullptr));
+    Sleep(300);
+    out("threads=%lu", static_cast<unsigned long>(count));
+    return 7;
+}
+
 int cmd_list(const std::vector<std::wstring>&) {
     struct L {
         static BOOL CALLBACK each(HWND h, LPARAM) {
@@ -1132,9 +1269,10 @@ int usage() {
           "  info <pid|0> [--no-hook]\n"
           "  first-show-check [--timeout ms] [--keep] <exe> [args]\n"
           "  mapping-create <hold_ms>\n"
-          "  mapping-check [--timeout ms] [--close-early] <exe> [args]\n"
+          "  mapping-check [--timeout ms] [--close-early] [--read-only] [--size n] [--absent] <exe> [args]\n"
           "  run [--timeout ms] [--watch] <exe> [args]\n"
           "  post-close <pid|0>\n"
+          "  post <pid|0> <message> <wparam> <lparam> <count>\n"
           "  count [pid]\n"
           "  focus-child <pid|0> <index>\n"
           "  key-watch [--timeout ms] [--grace ms] <pid|0> <vk>\n"
@@ -1146,6 +1284,9 @@ int usage() {
           "  notify-delete <pid>\n"
           "  taskbar-created\n"
           "  cycle <pid> <button_hwnd> <count>\n"
+          "  exit-with-threads <count>\n"
+          "  counts <pid>\n"
+          "  refusing-shell <hold_ms>\n"
           "  list\n",
           stderr);
     return 2;
@@ -1168,6 +1309,7 @@ int main() {
     if (c == L"mapping-check") return cmd_mapping_check(a);
     if (c == L"run") return cmd_run(a);
     if (c == L"post-close") return cmd_post_close(a);
+    if (c == L"post") return cmd_post(a);
     if (c == L"count") return cmd_count(a);
     if (c == L"focus-child") return cmd_focus_child(a);
     if (c == L"key-watch") return cmd_key_watch(a);
@@ -1180,5 +1322,8 @@ int main() {
     if (c == L"notify-delete") return cmd_notify_delete(a);
     if (c == L"taskbar-created") return cmd_taskbar_created(a);
     if (c == L"cycle") return cmd_cycle(a);
+    if (c == L"exit-with-threads") return cmd_exit_with_threads(a);
+    if (c == L"counts") return cmd_counts(a);
+    if (c == L"refusing-shell") return cmd_refusing_shell(a);
     return usage();
 }
