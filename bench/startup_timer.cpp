@@ -8,7 +8,7 @@
 //   run=<index>|<program index>|<ms>|<class of the window>|<winevent seen>
 // warm-up runs print warmup= instead of run=. Every process is ended with
 // TerminateProcess once its window shows, the same way for all, so that no
-// program's own shutdown path is part of the next run.
+// program's own shutdown path spills into the next run.
 #include <windows.h>
 
 #include <stdio.h>
