@@ -14,6 +14,7 @@ add_library(launcher_win STATIC
     shell/launcher_handlers.cpp
     shell/notify_development_host.cpp
     shell/popup_menu.cpp
+    shell/shared_properties.cpp
     shell/super_button.cpp
     shell/window_transparency.cpp
     memtrim/trim_working_set.cpp

@@ -3,6 +3,7 @@
 #include "gameview/browser_rules.h"
 #include "gameview/com_ids.h"
 #include "gameview/html_viewer_schema.h"
+#include "shell/shared_properties.h"
 
 namespace gameview {
 namespace {
@@ -124,25 +125,11 @@ std::optional<shell::PropertyValue> HtmlViewer::Property(std::size_t number) con
 
 bool HtmlViewer::SetProperty(std::size_t number, const shell::PropertyValue& value) {
     if (!browser_ || !properties_.Set(*browser_, number, value)) return false;
-    if (number < shell::kFirstOwnProperty) ApplyGenericProperty(number);
-    return true;
-}
-
-void HtmlViewer::ApplyGenericProperty(std::size_t number) {
-    const HWND host = host_.Get();
-    const auto integer = [this](std::size_t property) { return static_cast<int>(properties_.Integer(property)); };
-    switch (number) {
-    case shell::kLeft:
-    case shell::kTop:
-    case shell::kWidth:
-    case shell::kHeight:
-        MoveWindow(host, integer(shell::kLeft), integer(shell::kTop), integer(shell::kWidth), integer(shell::kHeight),
-                   TRUE);
-        break;
-    case shell::kVisible: ShowWindow(host, properties_.Truth(shell::kVisible) ? SW_SHOWNA : SW_HIDE); break;
-    case shell::kDisabled: EnableWindow(host, properties_.Truth(shell::kDisabled) ? FALSE : TRUE); break;
-    default: break;  // the tag and the pointer shape are only stored
+    if (number < shell::kFirstOwnProperty) {
+        const auto stored = [this](std::size_t property) { return *properties_.Get(property); };
+        shell::ApplySharedProperty(host_.Get(), number, stored);
     }
+    return true;
 }
 
 void HtmlViewer::Command(long long value) {

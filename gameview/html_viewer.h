@@ -43,7 +43,6 @@ private:
     bool EmbedControl();
     void CloseControl();
     void FitControl() const;
-    void ApplyGenericProperty(std::size_t number);
 
     static LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include "shell/gbk_text.h"
+#include "shell/shared_properties.h"
 #include "shell/super_button_schema.h"
 
 namespace shell {
@@ -138,7 +139,7 @@ bool SuperButton::SetProperty(std::size_t number, const PropertyValue& value) {
     if (number >= properties_.size() || !Accepts(unit_.schema->properties[number], value)) return false;
     properties_[number] = value;
     if (number < kFirstOwnProperty) {
-        ApplyGenericProperty(number);
+        ApplySharedProperty(window_, number, [this](std::size_t property) { return properties_[property]; });
         return true;
     }
     DeriveState();
@@ -148,21 +149,6 @@ bool SuperButton::SetProperty(std::size_t number, const PropertyValue& value) {
     if (!followsPointer_) hot_ = false;
     InvalidateRect(window_, nullptr, TRUE);
     return true;
-}
-
-void SuperButton::ApplyGenericProperty(std::size_t number) {
-    auto integer = [this](std::size_t property) { return static_cast<int>(std::get<long long>(properties_[property])); };
-    switch (number) {
-    case kLeft:
-    case kTop:
-    case kWidth:
-    case kHeight:
-        MoveWindow(window_, integer(kLeft), integer(kTop), integer(kWidth), integer(kHeight), TRUE);
-        break;
-    case kVisible: ShowWindow(window_, Flag(kVisible) ? SW_SHOWNA : SW_HIDE); break;
-    case kDisabled: EnableWindow(window_, Flag(kDisabled) ? FALSE : TRUE); break;
-    default: break;  // the tag and the pointer shape are only stored
-    }
 }
 
 LRESULT CALLBACK SuperButton::SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

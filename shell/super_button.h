@@ -33,7 +33,6 @@ private:
     void DeriveState();
     void ApplyFont();
     void ApplyToolTip();
-    void ApplyGenericProperty(std::size_t number);
 
     static LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

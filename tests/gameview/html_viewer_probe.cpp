@@ -330,6 +330,29 @@ void CheckResizeAndFocus(HWND parent, const shell::ControlUnit& view) {
     Check(focus == control || IsChild(control, focus), "focus given to the host goes to the control");
 }
 
+// The properties every kind shares, written through the unit, reach its window.
+void CheckSharedProperties(shell::ControlUnit& view) {
+    const HWND host = view.Window();
+    const bool placed = view.SetProperty(shell::kLeft, 10LL) && view.SetProperty(shell::kTop, 20LL) &&
+                        view.SetProperty(shell::kWidth, 500LL) && view.SetProperty(shell::kHeight, 300LL);
+    Check(placed, "place and size are writable");
+    RECT area = {};
+    GetWindowRect(host, &area);
+    MapWindowPoints(nullptr, GetParent(host), reinterpret_cast<POINT*>(&area), 2);
+    Check(area.left == 10 && area.top == 20 && area.right == 510 && area.bottom == 320,
+          "written place and size move the host", std::to_string(area.left) + "," + std::to_string(area.top) + "," +
+                                                       std::to_string(area.right) + "," + std::to_string(area.bottom));
+    Check(!view.SetProperty(shell::kWidth, std::string("wide")), "a width that is not a number is refused");
+    Check(view.SetProperty(shell::kVisible, false) && !IsWindowVisible(host), "visible false hides the host");
+    Check(view.SetProperty(shell::kVisible, true) && IsWindowVisible(host), "visible true shows it again");
+    Check(view.SetProperty(shell::kDisabled, true) && !IsWindowEnabled(host), "disabled true disables the host");
+    Check(view.SetProperty(shell::kDisabled, false) && IsWindowEnabled(host), "disabled false enables it again");
+    view.SetProperty(shell::kLeft, 0LL);
+    view.SetProperty(shell::kTop, 0LL);
+    view.SetProperty(shell::kWidth, 1024LL);
+    view.SetProperty(shell::kHeight, 624LL);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -381,6 +404,7 @@ int main(int argc, char** argv) {
     Check(!view->SetProperty(gameview::kTitle, std::string("x")), "the title is not writable");
 
     CheckResizeAndFocus(parent, *view);
+    CheckSharedProperties(*view);
 
     // 访问官网 and back, as the buttons do it.
     std::size_t mark = events.names.size();
