@@ -414,15 +414,13 @@ class WineEnv:
         is what Wine reports, e.g. 255 for -1)."""
         return BgProbe(self, ["wine", exe] + list(args), name, extra_env)
 
-    def reg_set(self, key, name, value):
-        """Sets a string value in the prefix's registry; each Wine program
-        reads such settings when it starts."""
-        self._reg(["add", key, "/v", name, "/d", str(value), "/f"], check=True)
-
-    def reg_delete(self, key, name):
-        self._reg(["delete", key, "/v", name, "/f"], check=False)
-
-    def _reg(self, args, check):
+    def set_registry(self, key, name, value):
+        """Sets a string value in the prefix's registry, or with None removes
+        it; each Wine program reads such settings when it starts."""
+        if value is None:
+            args, check = ["delete", key, "/v", name, "/f"], False
+        else:
+            args, check = ["add", key, "/v", name, "/d", str(value), "/f"], True
         subprocess.run(["wine", "reg"] + args, env=self.environ(), stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, check=check)
 
@@ -432,20 +430,13 @@ class WineEnv:
         Wine waits 2 s for one to answer; long cycle runs switch that off for
         the launcher alone (Wine's own windows keep their looks)."""
         key = "HKCU\\Software\\Wine\\AppDefaults\\%s\\X11 Driver" % os.path.basename(exe)
-        if managed:
-            self.reg_delete(key, "Managed")
-        else:
-            self.reg_set(key, "Managed", "N")
+        self.set_registry(key, "Managed", None if managed else "N")
 
     def set_mouse_hover_time(self, ms):
         """Wine notices that the pointer left a window (TrackMouseEvent's
         TME_LEAVE) on a timer of the hover time, 400 ms unless set; None
         restores that."""
-        key = "HKCU\\Control Panel\\Mouse"
-        if ms is None:
-            self.reg_delete(key, "MouseHoverTime")
-        else:
-            self.reg_set(key, "MouseHoverTime", ms)
+        self.set_registry("HKCU\\Control Panel\\Mouse", "MouseHoverTime", ms)
 
     def stage(self, exe, file_name, subdir):
         """Copies exe to <root>/apps/<subdir>/<file_name> (e.g. LAUNCHER.TMP)."""
@@ -750,8 +741,8 @@ def check_counts_kept(start, middle, end, what, heap=True):
               "GDI and USER objects after %s" % what)
     equal((middle["kernel_handles"], end["kernel_handles"]), (start["kernel_handles"],) * 2,
           "kernel handles half-way through and after %s" % what)
-    grown = end["private_bytes"] - middle["private_bytes"]
     if heap:
+        grown = end["private_bytes"] - middle["private_bytes"]
         check(grown <= PRIVATE_BYTES_SLACK, "private bytes grew by %d in the second half of %s" % (grown, what))
 
 

@@ -17,7 +17,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
-from harness import Failure, check, equal, log, print_facts  # noqa: E402
+from harness import check, equal, log, print_facts  # noqa: E402
 from test_buttons import GRACE  # noqa: E402
 from test_spine import expect_fatal_error  # noqa: E402
 from test_tray import EXIT_ID, Tray  # noqa: E402
@@ -33,10 +33,11 @@ def fault_no_browser(run):
     expect_fatal_error(run, extra_env=NO_BROWSER)
 
 
-def form_copy(run, name, form_bytes):
-    """A copy of the launcher whose form resource is changed in place:
-    form_bytes is given the resource's size and replaces its data; None
-    renames the resource's type, so that it is missing."""
+def form_copy(run, name, form, form_bytes):
+    """A copy of the launcher whose form resource (built from `form`) is
+    changed in place: form_bytes, padded or cut to the resource's size,
+    replaces its data; None renames the resource's type, so that it is
+    missing."""
     with open(run.args.exe, "rb") as f:
         image = bytearray(f.read())
     if form_bytes is None:
@@ -46,8 +47,6 @@ def form_copy(run, name, form_bytes):
         at = image.index(stored) + 2
         image[at:at + 8] = "FORX".encode("utf-16-le")
     else:
-        with open(os.path.join(os.path.dirname(run.args.exe), "Launcher.form"), "rb") as f:
-            form = f.read()
         equal(image.count(form), 1, "copies of the built form description in the launcher")
         at = image.index(form)
         image[at:at + len(form)] = form_bytes[:len(form)].ljust(len(form), b"\0")
@@ -62,12 +61,13 @@ def fault_form_resource(run):
     rest zero bytes): each time the error box, then -1."""
     rng = random.Random(7)
     junk = bytes(rng.randrange(256) for _ in range(8192))
+    # The form as the build put it into the launcher.
     with open(os.path.join(os.path.dirname(run.args.exe), "Launcher.form"), "rb") as f:
         form = f.read()
     cut = form[:form.index(b'caption = "') + len(b'caption = "Korv')]
     for name, content in (("missing", None), ("junk", junk), ("cut", cut)):
         log("form description %s" % name)
-        expect_fatal_error(run, form_copy(run, name, content))
+        expect_fatal_error(run, form_copy(run, name, form, content))
 
 
 def fault_mapping(run):
